@@ -15,9 +15,9 @@ struct PortConfig {
 inline constexpr int kPortConfigCount = 6;
 
 inline constexpr PortConfig kPortConfigs[kPortConfigCount] = {
-    {9600, 2, 8, 0, "9600, 8, E, 1"},  {19200, 2, 8, 0, "19200, 8, E, 1"},
-    {9600, 0, 8, 2, "9600, 8, N, 2"},  {19200, 0, 8, 2, "19200, 8, N, 2"},
-    {9600, 0, 8, 0, "9600, 8, N, 1"},  {19200, 0, 8, 0, "19200, 8, N, 1"},
+    {9600, 2, 8, 0, "9600, 8, E, 1"}, {19200, 2, 8, 0, "19200, 8, E, 1"},
+    {9600, 0, 8, 2, "9600, 8, N, 2"}, {19200, 0, 8, 2, "19200, 8, N, 2"},
+    {9600, 0, 8, 0, "9600, 8, N, 1"}, {19200, 0, 8, 0, "19200, 8, N, 1"},
 };
 
 // The line settings of `code`, or nothing for a code outside 0 to 5.

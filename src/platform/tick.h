@@ -8,7 +8,8 @@ namespace platform {
 // Milliseconds from a monotonic clock, wrapping at 2^32 like a 32-bit tick counter.
 std::uint32_t TickCount();
 
-// Milliseconds from `earlier` to `later`, taken modulo 2^32 so the wrap of the counter does no harm.
+// Milliseconds from `earlier` to `later`, taken modulo 2^32 so the wrap of the counter does no
+// harm.
 inline std::uint32_t TickDiff(std::uint32_t later, std::uint32_t earlier) {
     return later - earlier;
 }

@@ -1,8 +1,8 @@
 #include "platform/tick.h"
 
+#include <sched.h>
 #include <cerrno>
 #include <ctime>
-#include <sched.h>
 
 namespace platform {
 

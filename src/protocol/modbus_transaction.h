@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "protocol/modbus_crc.h"
+
 // Outcome of one exchange. Only Done is success.
 enum class TransactionState : int {
     Idle = 0,       // no request built; channels never send it
@@ -43,10 +45,6 @@ public:
     virtual void SetState(TransactionState state) = 0;
     virtual int GetAux() const = 0;
 };
-
-// CRC-16/MODBUS: reflected polynomial 0xA001, initial value 0xFFFF, no final XOR; the low byte
-// is sent first. Computed with the two 256-entry tables of the serial-line method.
-std::uint16_t ModbusCrc16(const std::uint8_t* data, int length);
 
 class XCModBusTransaction : public XCDeviceTransaction {
 public:
