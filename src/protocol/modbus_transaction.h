@@ -67,7 +67,8 @@ public:
     void BuildReadRequest(std::uint8_t station, std::uint16_t firstRegister,
                           std::uint16_t registerCount, std::uint8_t functionCode);
     // Function 16 request; `data` holds 2 * registerCount bytes, each register high byte first.
-    // Counts that would not fit the buffer are refused: the transaction is left Idle.
+    // Counts above 127 (the byte count field is one byte) are refused: the transaction is left
+    // Idle, so no channel sends it and no earlier outcome stands for it.
     void BuildWriteRequest(std::uint8_t station, std::uint16_t firstRegister,
                            std::uint16_t registerCount, const std::uint8_t* data);
     // After a Done read: the 16-bit value of `reg` (firstRegister .. firstRegister + count - 1).
