@@ -1,0 +1,134 @@
+#include "comm/connection_gmbtcp.h"
+
+#include <utility>
+
+#include "comm/channel_timing.h"
+#include "comm/tcp_link.h"
+#include "platform/socket.h"
+#include "platform/tick.h"
+#include "protocol/modbus_tcp_frame.h"
+
+namespace {
+
+constexpr int kStatusRunning = 2;
+constexpr int kStatusFinished = 5;
+constexpr int kServerDeviceBusy = 6;
+
+}  // namespace
+
+XCConnectionGMBTCP::XCConnectionGMBTCP(std::string peerAddress, int peerPort)
+    : address(std::move(peerAddress)), port(peerPort), socket(platform::kInvalidSocket) {}
+
+XCConnectionGMBTCP::~XCConnectionGMBTCP() {
+    Close();
+}
+
+bool XCConnectionGMBTCP::IsOpen() const {
+    return socket != platform::kInvalidSocket;
+}
+
+bool XCConnectionGMBTCP::Open() {
+    if (platform::HasPeer(socket)) {
+        return true;
+    }
+    CloseTcp(socket);
+    transactionId = 0;
+    return ConnectTcp(socket, address, port, &lastError);
+}
+
+void XCConnectionGMBTCP::Close() {
+    CloseTcp(socket);
+}
+
+void XCConnectionGMBTCP::RawExchange(XCRawRequest& request) {
+    (void)request;
+}
+
+bool XCConnectionGMBTCP::Reconnect() {
+    Close();
+    return Open();
+}
+
+bool XCConnectionGMBTCP::PrepareToSend() {
+    if (!platform::HasPeer(socket) && !Reconnect()) {
+        return false;
+    }
+    // A peer that closed its side while we were away shows up here as end of input.
+    if (platform::DiscardWaiting(socket) != platform::DrainResult::Empty) {
+        return Reconnect() && platform::DiscardWaiting(socket) == platform::DrainResult::Empty;
+    }
+    return true;
+}
+
+bool XCConnectionGMBTCP::SendRequest(XCDeviceTransaction& transaction) {
+    ++transactionId;
+    std::uint8_t message[kMaxModbusTcpRequestLength];
+    int length = BuildModbusTcpRequest(transactionId, transaction.GetBuffer(),
+                                       transaction.GetRequestLength(), message, sizeof message);
+    if (length == 0) {
+        transaction.SetState(TransactionState::Failed);
+        return false;
+    }
+    platform::SysError error{};
+    int sent = platform::Send(socket, message, length, error);
+    Trace(TraceDirection::Sent, message, sent);
+    if (sent != length) {
+        if (sent < 0) {
+            Reconnect();
+        }
+        transaction.SetState(TransactionState::Failed);
+        return false;
+    }
+    return true;
+}
+
+void XCConnectionGMBTCP::ReceiveReply(XCDeviceTransaction& transaction) {
+    platform::Deadline deadline(ResponseLimit(kModbusTcpWaitMs, extraTimeout));
+    std::uint8_t scratch[kSocketScratchSize];
+    bool reconnected = false;
+    while (!deadline.Expired()) {
+        if (!IsOpen()) {
+            transaction.SetState(TransactionState::Failed);
+            return;
+        }
+        platform::ReceiveResult piece =
+            platform::Receive(socket, scratch, kSocketScratchSize, deadline.Remaining());
+        if (piece.status == platform::ReceiveStatus::TimedOut) {
+            break;
+        }
+        if (piece.status != platform::ReceiveStatus::Data) {
+            // The request is lost with the connection; a fresh one serves the next request. A
+            // peer that drops that one too gets no further tries.
+            if (reconnected) {
+                break;
+            }
+            reconnected = true;
+            Reconnect();
+            continue;
+        }
+        Trace(TraceDirection::Received, scratch, piece.count);
+        if (transaction.OnTcpData(transactionId, scratch, piece.count) == kServerDeviceBusy) {
+            platform::SleepMs(kBusyResendDelayMs);
+            if (!SendRequest(transaction)) {
+                return;
+            }
+        }
+        if (transaction.GetState() != TransactionState::Pending) {
+            return;
+        }
+    }
+    transaction.SetState(TransactionState::TimedOut);
+}
+
+void XCConnectionGMBTCP::Transact(XCDeviceTransaction& transaction, bool waitResponse) {
+    if (transaction.GetState() == TransactionState::Idle) {
+        return;
+    }
+    status = kStatusRunning;
+    if (!PrepareToSend()) {
+        transaction.SetState(TransactionState::Failed);
+    } else if (SendRequest(transaction) && waitResponse) {
+        ReceiveReply(transaction);
+    }
+    status = kStatusFinished;
+}
