@@ -72,6 +72,9 @@ public:
     virtual void SetSelection(int id, int index) = 0;
     // The selected index, -1 when nothing is selected.
     virtual int Selection(int id) const = 0;
+    // Decorates one list item: a tooltip (empty for none) and bold text. An index outside the
+    // list does nothing.
+    virtual void SetItemDecoration(int id, int index, const std::u16string& tooltip, bool bold) = 0;
 
     // Icons: the window's own, an icon control's image, an image beside a button's caption.
     virtual void SetWindowIcon(const IconRef& icon) = 0;
