@@ -37,8 +37,9 @@ public:
     SerialPort& operator=(const SerialPort&) = delete;
 
     // Opens the terminal device `path` for this process alone (no controlling terminal, no
-    // second opener), applies `settings` raw (no echo, no translation, no flow control), turns
-    // RTS on and DTR off where the device has modem lines, and discards both queues.
+    // second opener), applies `settings` raw (no echo, no translation, no flow control) as far
+    // as the device takes them (a pty has no parity), turns RTS on and DTR off where the device
+    // has modem lines, and discards both queues.
     // Returns None when the port is open afterwards. On failure the port is closed and the
     // reason returned: NoDevice, Busy, PermissionDenied, NotSerialPort, Unsupported (settings
     // the system has no code for) or Other. An open port is closed first.
