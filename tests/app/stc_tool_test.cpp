@@ -91,8 +91,7 @@ TEST(ZelStc, ShippedTablesDumpToTheirCatalogs) {
             std::string(std::getenv("ZEL_PROGRAM_DIR")) + "/ZELSoftware." + language + ".stc";
         Result dump = RunStc({"dump", table}, temp);
         EXPECT_EQ(dump.status, 0);
-        std::string catalog = ReadFile(std::string(std::getenv("ZEL_SOURCE_DIR")) +
-                                       "/res/strings/" + language + ".txt");
+        std::string catalog = ReadFile(std::string(ZEL_STRINGS_DIR) + "/" + language + ".txt");
         std::string withoutComments;
         for (std::size_t start = 0; start < catalog.size();) {
             std::size_t end = catalog.find('\n', start);
