@@ -120,6 +120,13 @@ TEST(RtuOverTcp, DeadConnectionIsMadeAgainAtNextTransact) {
     EXPECT_EQ(peer.Accepted(), 2);
 }
 
+TEST(RtuOverTcp, HostNamesAreLookedUp) {
+    TcpPeer peer;
+    XCConnectionGTCP channel("localhost", peer.Port());
+    EXPECT_TRUE(channel.Open()) << channel.LastError();
+    EXPECT_TRUE(channel.LastError().empty());
+}
+
 TEST(RtuOverTcp, ChannelWithoutConnectionConnectsBeforeSending) {
     TcpPeer peer;
     XCConnectionGTCP channel("127.0.0.1", peer.Port());
