@@ -1,4 +1,5 @@
 #include "layout/layout_metrics.h"
+#include "layout/named_case.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "layout/window_layouts.h"
+#include "layout/named_case.h"
 
 #include <gtest/gtest.h>
 

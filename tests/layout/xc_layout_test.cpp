@@ -1,4 +1,5 @@
 #include "layout/xc_layout.h"
+#include "layout/named_case.h"
 
 #include <gtest/gtest.h>
 
