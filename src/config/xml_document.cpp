@@ -20,16 +20,14 @@ bool IsSpace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
 }
 
-std::u16string Trim(const std::u16string& text) {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsSpace(text[first])) {
-        ++first;
+std::u16string_view Trim(std::u16string_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
     }
-    while (last > first && IsSpace(text[last - 1])) {
-        --last;
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
     }
-    return text.substr(first, last - first);
+    return text;
 }
 
 // The five predefined entities, in one left-to-right pass; any other '&' stands for itself.
@@ -64,33 +62,40 @@ std::u16string DecodeEntities(const std::u16string& text) {
 }
 
 // Attribute text: name="value" pairs. Reading stops quietly at the first pair that does not
-// fit; what was read stays set.
-void ReadAttributes(XmlNode& node, std::u16string rest) {
-    while (!rest.empty()) {
-        rest = Trim(rest);
+// fit; what was read stays set. A double quote is looked for first and an apostrophe only when
+// no double quote follows at all; knowing where the last double quote stands keeps that
+// linear in the length of the tag.
+void ReadAttributes(XmlNode& node, std::u16string_view text) {
+    const std::size_t lastDoubleQuote = text.rfind(u'"');
+    std::size_t position = 0;
+    auto doubleQuoteFollows = [&] {
+        return lastDoubleQuote != std::u16string_view::npos && lastDoubleQuote >= position;
+    };
+    while (position < text.size()) {
+        std::u16string_view rest = Trim(text.substr(position));
+        position = static_cast<std::size_t>(rest.data() - text.data());
         std::size_t equals = rest.find(u'=');
-        if (equals == std::u16string::npos) {
+        if (equals == std::u16string_view::npos) {
             return;
         }
-        std::u16string attributeName = rest.substr(0, equals);
-        rest.erase(0, equals + 1);
-        std::size_t quote = rest.find(u'"');
-        if (quote == std::u16string::npos) {
-            quote = rest.find(u'\'');
-        }
-        if (quote != 0) {
+        std::u16string_view attributeName = rest.substr(0, equals);
+        position += equals + 1;
+        if (position >= text.size()) {
             return;
         }
-        rest.erase(0, 1);
-        std::size_t close = rest.find(u'"');
-        if (close == std::u16string::npos) {
-            close = rest.find(u'\'');
-        }
-        if (close == std::u16string::npos) {
+        char16_t open = text[position];
+        if (open != u'"' && (doubleQuoteFollows() || open != u'\'')) {
             return;
         }
-        node.SetAttribute(attributeName, rest.substr(0, close));
-        rest.erase(0, close + 1);
+        ++position;
+        char16_t closing = doubleQuoteFollows() ? u'"' : u'\'';
+        std::size_t close = text.find(closing, position);
+        if (close == std::u16string_view::npos) {
+            return;
+        }
+        node.SetAttribute(std::u16string(attributeName),
+                          std::u16string(text.substr(position, close - position)));
+        position = close + 1;
     }
 }
 
