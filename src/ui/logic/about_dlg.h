@@ -17,7 +17,7 @@ public:
     void OnInitDialog(DialogHost& host) override;
 
 private:
-    Toolkit& toolkit;
-    std::u16string productName;
-    IconRef windowIcon;
+    Toolkit& toolkit_;
+    std::u16string productName_;
+    IconRef windowIcon_;
 };

@@ -22,12 +22,15 @@ public:
     void OnOk(DialogHost& host) override;
 
 private:
-    Toolkit& toolkit;
-    int station;
-    XCConnection* channel;
-    IconRef windowIcon;
-    DeviceInfo info;
-    // What was put on screen after the read, in device units; meaningful only when `readOk`.
-    ElectricalParams shown{};
-    bool readOk = false;
+    // Shows the values read and remembers them as `shown_`, in device units.
+    void FillFromDevice(DialogHost& host);
+
+    Toolkit& toolkit_;
+    int station_;
+    XCConnection* channel_;
+    IconRef windowIcon_;
+    DeviceInfo info_;
+    // What was put on screen after the read, in device units; meaningful only when `readOk_`.
+    ElectricalParams shown_{};
+    bool readOk_ = false;
 };

@@ -23,9 +23,9 @@ public:
     void OnOk(DialogHost& host) override;
 
 private:
-    Toolkit& toolkit;
-    ConnectionSettings& settings;
-    XCConnection* channel;
-    IconRef windowIcon;
-    DeviceInfo info;
+    Toolkit& toolkit_;
+    ConnectionSettings& settings_;
+    XCConnection* channel_;
+    IconRef windowIcon_;
+    DeviceInfo info_;
 };
