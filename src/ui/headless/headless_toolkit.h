@@ -60,6 +60,9 @@ public:
     // Succeeds for an existing file that starts like an ICO, PNG or SVG image.
     IconRef LoadIconFile(const std::string& path) override;
     DialogResult MessageBox(const std::u16string& text, MessageButtons buttons) override;
+    void SetLanguage(const std::u16string& languageCode) override { language_ = languageCode; }
+    // The language last passed to SetLanguage; empty when none.
+    const std::u16string& Language() const { return language_; }
 
     // Used by HeadlessDialog.
     DialogResult ShowMessage(const std::u16string& text, MessageButtons buttons, int templateId);
@@ -71,6 +74,7 @@ private:
     std::vector<int> modalRuns_;
     std::map<int, std::unique_ptr<HeadlessDialog>> finished_;
     std::map<int, std::pair<int, int>> initialSizes_;
+    std::u16string language_;
 };
 
 class HeadlessDialog : public DialogHost {

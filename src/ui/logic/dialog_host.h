@@ -97,7 +97,9 @@ public:
     virtual bool IsTimerRunning(int timerId) const = 0;
 
     // Runs a device operation to its end before returning, with the wait cursor shown and the
-    // user's input blocked; the window keeps repainting meanwhile.
+    // user's input blocked; the window keeps repainting meanwhile. The operation may run on
+    // another thread: it should do device work only (calls it makes on this dialog are carried
+    // over to the window's thread). No handler event is raised before it has ended.
     virtual void RunBlocking(const std::function<void()>& operation) = 0;
 };
 
@@ -156,4 +158,7 @@ public:
     virtual IconRef LoadIconFile(const std::string& path) = 0;
     // A message box without a parent window (start-up).
     virtual DialogResult MessageBox(const std::u16string& text, MessageButtons buttons) = 0;
+    // The language of the string table in force ("en", "es", ...), so that the toolkit's own
+    // texts (message box buttons) match it. Start-up calls it once the table is open.
+    virtual void SetLanguage(const std::u16string& languageCode) { (void)languageCode; }
 };
