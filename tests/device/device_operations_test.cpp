@@ -2,10 +2,12 @@
 // independently (python3, CRC-16/MODBUS bit by bit) or come from the device's documentation.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 
+#include "app/string_table.h"
 #include "fake_device_channel.h"
 #include "protocol/device_operations.h"
 #include "protocol/device_text.h"
@@ -286,6 +288,26 @@ TEST(MeasureTexts, CodesIndexTheirListAndUnknownCodesGetTheUnknownText) {
     for (int code : {0, 14}) {
         EXPECT_EQ(TotalMeasureText(info, code), DeviceText(57)) << code;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// With the delivered English table open, the lists carry its texts: the same measure has
+// different codes on a line and on the total.
+TEST(MeasureTexts, ComeFromTheOpenStringTable) {
+    const char* dir = std::getenv("ZEL_PROGRAM_DIR");
+    ASSERT_NE(dir, nullptr);
+    ASSERT_TRUE(StringTable().Open(std::string(dir) + "/ZELSoftware.en.stc"));
+    const DeviceInfo info;
+    StringTable().Close();
+    EXPECT_EQ(LineMeasureText(info, 1), u"Voltage");
+    EXPECT_EQ(TotalMeasureText(info, 1), u"Active power");
+    EXPECT_EQ(LineMeasureText(info, 3), u"Active power");
+    EXPECT_EQ(info.totalMeasureTexts[12], info.lineMeasureTexts[16]);
+    // Closed again: the unknown-measure text reads as empty, as with no table at all.
+    EXPECT_EQ(LineMeasureText(info, 18), u"");
 }
 
 }  // namespace
