@@ -1,6 +1,5 @@
 // Control ids of the four windows. The layouts, the window logic and the Qt dialogs all address
-// a control by these numbers, so the numbers themselves are fixed: stored layouts, tests and
-// the headless windows rely on them.
+// a control by these numbers, so they never change once given.
 #pragma once
 
 #include <array>

@@ -50,7 +50,7 @@ void InitLayoutMetrics(const LayoutDevice& device, float points, float minimalX,
     const int tenths = RoundHalfTowardZero(points * 10.0f);
     const int y0 = static_cast<int>(static_cast<float>(tenths) * static_cast<float>(dpiY) / 72.0f);
     const int fontPixels = RoundHalfTowardZero(std::abs(y0) / 10.0 + 0.5);
-    m.textHeight = device.SampleTextHeight(kLayoutSampleText, fontPixels) + 1;
+    m.textHeight = device.SampleTextHeight(std::u16string(kLayoutSampleText), fontPixels) + 1;
 
     m.pixelsPerMmX = static_cast<float>(dpiX / 25.4);
     m.pixelsPerMmY = static_cast<float>(dpiY / 25.4);

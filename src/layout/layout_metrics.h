@@ -70,7 +70,7 @@ public:
 };
 
 // The text whose height defines T: accented capitals and descenders give the full line height.
-inline const std::u16string kLayoutSampleText = u"\u00CF\u00C9p&M\u00D1\u00CE\u00E7j_";
+constexpr char16_t kLayoutSampleText[] = u"\u00CF\u00C9p&M\u00D1\u00CE\u00E7j_";
 
 // The R rule: truncates toward zero, then steps one pixel away from zero only when the dropped
 // fraction exceeds one half, so exact halves round toward zero (2.5 -> 2, 2.51 -> 3, -2.5 -> -2).
