@@ -75,7 +75,7 @@ TEST_P(ChannelBehaviour, ExceptionReplyEndsTheWaitAtOnce) {
     EXPECT_EQ(read.GetExceptionCode(), 2);
     // 40 ms of silence before sending; far below the 750 ms a wait for the full length costs.
     EXPECT_GE(elapsed, 40.0);
-    EXPECT_LT(elapsed, 200.0);
+    EXPECT_LT(elapsed, 300.0);
 }
 
 TEST_P(ChannelBehaviour, StaleInputDoesNotReachTheNextReply) {
@@ -105,7 +105,7 @@ TEST_P(ChannelBehaviour, SilentDeviceTimesOutWithoutSpendingCpu) {
     EXPECT_EQ(read.GetState(), TransactionState::TimedOut);
     // 40 ms of silence, then 750 ms plus extraTimeout of waiting.
     EXPECT_GE(elapsed, 1790.0);
-    EXPECT_LE(elapsed, 1790.0 + 150.0);
+    EXPECT_LE(elapsed, 1790.0 + 250.0);
     EXPECT_LT(cpu, 20.0);
     std::printf("[ measure  ] %s: silent device, %.0f ms waited, %.2f ms CPU\n", GetParam(),
                 elapsed, cpu);

@@ -203,7 +203,7 @@ TEST_F(ModbusTcp, ServerBusyResendsAfter100MsUnderNextIdentifier) {
     EXPECT_EQ(read.GetState(), TransactionState::Done);
     EXPECT_EQ(ids, (std::vector<int>{1, 2}));
     EXPECT_GE(gap, 100.0);
-    EXPECT_LE(gap, 100.0 + 60.0);
+    EXPECT_LE(gap, 100.0 + 150.0);
 }
 
 TEST_F(ModbusTcp, AcknowledgeKeepsWaitingForTheAnswer) {
@@ -248,7 +248,7 @@ TEST_F(ModbusTcp, WaitsThirtySecondsBeyondExtraTimeout) {
     double elapsed = MsSince(start);
     EXPECT_EQ(read.GetState(), TransactionState::TimedOut);
     EXPECT_GE(elapsed, 400.0);  // no send delay on Modbus TCP, and not the transaction's 750 ms
-    EXPECT_LE(elapsed, 400.0 + 100.0);
+    EXPECT_LE(elapsed, 400.0 + 200.0);
     EXPECT_EQ(channel.status, 5);
 }
 
