@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -311,6 +312,33 @@ TEST(Trace, ShowsEveryFrameWithTimeAndDirection) {
     }
     EXPECT_EQ(sends, 9u);
     EXPECT_GE(receives, 9u);
+}
+
+}  // namespace
+
+namespace {
+
+// Without a LINK, zelctl takes the connection saved in default.xcfg beside itself.
+TEST(SavedConnection, NoLinkUsesTheSettingsFileBesideTheProgram) {
+    SimulatedDevice sim;
+    ASSERT_TRUE(sim.Start("three", {"--station", "4"}));
+    const std::string endpoint = sim.Link("modbus-tcp")[1];
+    const std::string copy = sim.Folder() + "/zelctl";
+    std::filesystem::copy_file(ProgramPath("zelctl"), copy);
+    const std::string settings = sim.Folder() + "/default.xcfg";
+
+    ProgramResult none = RunProgram({copy, "read"}, {"XDG_CONFIG_HOME=" + sim.Folder()});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("default.xcfg"), std::string::npos) << none.err;
+
+    std::ofstream(settings) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config>"
+                               "<comType>3</comType><stNum>4</stNum><ipAddress>127.0.0.1"
+                               "</ipAddress><ipSocket>"
+                            << endpoint.substr(endpoint.find(':') + 1) << "</ipSocket></config>";
+    const ProgramResult read =
+        RunProgram({copy, "read", "--json"}, {"XDG_CONFIG_HOME=" + sim.Folder()});
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(Json::parse(read.out)["stationNumber"], 4);
 }
 
 }  // namespace
