@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git clang-format
     googletest libgtest-dev
     qt6-base-dev qt6-svg-dev libqt6svg6 qt6-translations-l10n qt6-image-formats-plugins
-    libmodbus-dev socat hyperfine xvfb xauth fonts-dejavu-core
+    libmodbus-dev nlohmann-json3-dev socat hyperfine xvfb xauth fonts-dejavu-core
 )
 if [ "${ZEL_FUZZ_DEPS:-0}" = 1 ]; then
     packages+=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
