@@ -62,17 +62,27 @@ bool XCConnectionGMBTCP::PrepareToSend() {
 
 bool XCConnectionGMBTCP::SendRequest(XCDeviceTransaction& transaction) {
     ++transactionId;
-    std::uint8_t message[kMaxModbusTcpRequestLength];
-    int length = BuildModbusTcpRequest(transactionId, transaction.GetBuffer(),
-                                       transaction.GetRequestLength(), message, sizeof message);
-    if (length == 0) {
+    framedLength = BuildModbusTcpRequest(transactionId, transaction.GetBuffer(),
+                                         transaction.GetRequestLength(), framed, sizeof framed);
+    if (framedLength == 0) {
         transaction.SetState(TransactionState::Failed);
         return false;
     }
+    return SendFramed(transaction);
+}
+
+bool XCConnectionGMBTCP::ResendRequest(XCDeviceTransaction& transaction) {
+    ++transactionId;
+    framed[0] = static_cast<std::uint8_t>(transactionId >> 8);
+    framed[1] = static_cast<std::uint8_t>(transactionId & 0xFF);
+    return SendFramed(transaction);
+}
+
+bool XCConnectionGMBTCP::SendFramed(XCDeviceTransaction& transaction) {
     platform::SysError error{};
-    int sent = platform::Send(socket, message, length, error);
-    Trace(TraceDirection::Sent, message, sent);
-    if (sent != length) {
+    int sent = platform::Send(socket, framed, framedLength, error);
+    Trace(TraceDirection::Sent, framed, sent);
+    if (sent != framedLength) {
         if (sent < 0) {
             Reconnect();
         }
@@ -109,7 +119,7 @@ void XCConnectionGMBTCP::ReceiveReply(XCDeviceTransaction& transaction) {
         Trace(TraceDirection::Received, scratch, piece.count);
         if (transaction.OnTcpData(transactionId, scratch, piece.count) == kServerDeviceBusy) {
             platform::SleepMs(kBusyResendDelayMs);
-            if (!SendRequest(transaction)) {
+            if (!ResendRequest(transaction)) {
                 return;
             }
         }

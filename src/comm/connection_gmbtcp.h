@@ -5,6 +5,7 @@
 #include <string>
 
 #include "comm/connection.h"
+#include "protocol/modbus_tcp_frame.h"
 
 class XCConnectionGMBTCP : public XCConnection {
 public:
@@ -35,13 +36,19 @@ public:
 private:
     bool Reconnect();
     bool PrepareToSend();
-    // Sends the transaction's request under the next identifier; false (transaction Failed) when
-    // it did not go out whole.
+    // Frames the transaction's request and sends it under the next identifier; false
+    // (transaction Failed) when it did not go out whole.
     bool SendRequest(XCDeviceTransaction& transaction);
+    // Sends the request framed by SendRequest again under the next identifier. The transaction's
+    // buffer cannot serve here: by now it holds the busy reply, not the request.
+    bool ResendRequest(XCDeviceTransaction& transaction);
+    bool SendFramed(XCDeviceTransaction& transaction);
     void ReceiveReply(XCDeviceTransaction& transaction);
 
     std::string address;
     int port;
     int socket;
     std::uint16_t transactionId = 0;
+    std::uint8_t framed[kMaxModbusTcpRequestLength] = {};
+    int framedLength = 0;
 };

@@ -191,17 +191,25 @@ TEST_F(ModbusTcp, IdentifiersCountFromOneAfterEveryConnection) {
 
 TEST_F(ModbusTcp, ServerBusyResendsAfter100MsUnderNextIdentifier) {
     std::vector<int> ids;
+    std::vector<std::string> bodies;  // each request without its identifier
     double gap = 0;
     XCModBusTransaction read = Read([&] {
-        ids.push_back(IdOf(peer.Receive(12, 2000)));
+        Bytes first = peer.Receive(12, 2000);
+        ids.push_back(IdOf(first));
+        bodies.push_back(ToHex(Bytes(first.begin() + 2, first.end())));
         peer.Send(TcpException(ids.back(), 6));
         auto busySent = Clock::now();
-        ids.push_back(IdOf(peer.Receive(12, 2000)));
+        Bytes again = peer.Receive(12, 2000);
         gap = MsSince(busySent);
+        ids.push_back(IdOf(again));
+        bodies.push_back(ToHex(Bytes(again.begin() + 2, again.end())));
         peer.Send(TcpReadReply(ids.back()));
     });
     EXPECT_EQ(read.GetState(), TransactionState::Done);
     EXPECT_EQ(ids, (std::vector<int>{1, 2}));
+    // The same request goes out again, not the busy reply that has overwritten the buffer.
+    EXPECT_EQ(bodies, (std::vector<std::string>{"00 00 00 06 01 03 00 00 00 0C",
+                                                "00 00 00 06 01 03 00 00 00 0C"}));
     EXPECT_GE(gap, 100.0);
     EXPECT_LE(gap, 100.0 + 150.0);
 }
