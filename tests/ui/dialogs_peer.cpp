@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -16,6 +17,7 @@ constexpr std::size_t kHeaderSize = 7;  // transaction id, protocol id, length, 
 constexpr std::uint8_t kServerDeviceFailure = 4;
 constexpr std::uint8_t kGatewayTargetFailed = 11;
 constexpr std::uint8_t kIllegalFunction = 1;
+constexpr std::uint8_t kIllegalDataAddress = 2;
 constexpr std::uint8_t kIllegalDataValue = 3;
 
 std::uint16_t Word(const std::uint8_t* bytes) {
@@ -80,6 +82,11 @@ std::uint32_t RecordingModbusPeer::Register32(std::uint16_t highAddress) const {
 void RecordingModbusPeer::FailWrites(bool fail) {
     std::lock_guard lock(mutex_);
     failWrites_ = fail;
+}
+
+void RecordingModbusPeer::FailReadsOf(std::uint16_t address) {
+    std::lock_guard lock(mutex_);
+    failedReads_.push_back(address);
 }
 
 std::vector<RecordingModbusPeer::Request> RecordingModbusPeer::Requests() const {
@@ -182,8 +189,13 @@ void RecordingModbusPeer::Answer(const std::vector<std::uint8_t>& message,
     if (unit != registers_[0]) {
         exception(kGatewayTargetFailed);
     } else if (function == 3 || function == 4) {
+        const auto covered = [&](std::uint16_t address) {
+            return address >= request.address && address - request.address < request.count;
+        };
         if (dataSize != 4 || request.count == 0 || request.count > 125) {
             exception(kIllegalDataValue);
+        } else if (std::any_of(failedReads_.begin(), failedReads_.end(), covered)) {
+            exception(kIllegalDataAddress);
         } else {
             pdu = {function, static_cast<std::uint8_t>(2 * request.count)};
             for (int i = 0; i < request.count; ++i) {

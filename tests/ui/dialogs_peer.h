@@ -35,6 +35,8 @@ public:
 
     // Function 16 requests get exception 4 and change nothing while set.
     void FailWrites(bool fail);
+    // Reads that cover `address` get exception 2 from now on.
+    void FailReadsOf(std::uint16_t address);
 
     std::vector<Request> Requests() const;
     // The recorded function 16 requests.
@@ -53,5 +55,6 @@ private:
     std::vector<std::uint16_t> registers_;
     std::vector<Request> requests_;
     bool failWrites_ = false;
+    std::vector<std::uint16_t> failedReads_;
     std::thread thread_;
 };

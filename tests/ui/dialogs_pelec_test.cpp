@@ -393,7 +393,7 @@ TEST_F(ElectricalDialogTest, AfterAFailedReadEveryEntryCountsAsNew) {
         }
         d.Click(ctl::kOk);  // working mode not chosen and none read
         d.UserSelect(ctl::kDlgWorkingMode, 2);
-        d.Click(ctl::kOk);  // zeros everywhere would equal a blank record; still asked
+        d.Click(ctl::kOk);
     });
     EXPECT_EQ(result, DialogResult::Cancel);  // the write went to station 7, which is silent
     EXPECT_EQ(MessageTexts(),
@@ -404,6 +404,29 @@ TEST_F(ElectricalDialogTest, AfterAFailedReadEveryEntryCountsAsNew) {
         GTEST_SKIP() << "template 104 has no status line (control 1004) yet";
     }
     EXPECT_EQ(d->GetText(ctl::kStatusText), LoadText(4));
+}
+
+// The identification came through, the ratio did not: the model decides what is shown, and a
+// ratio of 0 typed by the user is still a value to write, not the blank the record holds.
+TEST_F(ElectricalDialogTest, OneLineModelWithoutItsRatioAsksBeforeWritingZero) {
+    AnalyserImage image;
+    image.model = kOneLineModel;
+    Load(image);
+    peer_.FailReadsOf(reg::kRatio[0]);
+    const DialogResult result = Run([](HeadlessDialog& d) {
+        EXPECT_EQ(d.GetText(ctl::kDlgRatioL1), u"");
+        for (const int id : kThreeLineControls) {
+            EXPECT_FALSE(d.IsVisible(id)) << id;
+        }
+        d.UserType(ctl::kDlgRatioL1, u"0");
+        d.Click(ctl::kOk);
+    });
+    EXPECT_EQ(result, DialogResult::Ok);
+    EXPECT_EQ(MessageTexts(), std::vector<std::u16string>{LoadText(19)});
+    const auto writes = peer_.Writes();
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].address, reg::kRatio[0]);
+    EXPECT_EQ(writes[0].values, std::vector<std::uint16_t>{0});
 }
 
 TEST_F(ElectricalDialogTest, UnknownWorkingModeIsWrittenBackAsReported) {
