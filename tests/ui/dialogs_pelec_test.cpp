@@ -91,6 +91,10 @@ TEST_F(ElectricalDialogTest, ThreeLineModelShowsWhatTheDeviceHolds) {
     EXPECT_EQ(d->ItemCount(ctl::kDlgMeasureL1), 17);
     EXPECT_EQ(d->ItemCount(ctl::kDlgMeasureL3), 17);
     EXPECT_EQ(d->ItemCount(ctl::kDlgMeasureTotal), 13);
+    // The total's code 1 is the line's code 3: the lists do not share their numbering.
+    EXPECT_EQ(d->ItemText(ctl::kDlgMeasureL1, 0), LoadText(31));
+    EXPECT_EQ(d->ItemText(ctl::kDlgMeasureL1, 16), LoadText(56));
+    EXPECT_EQ(d->ItemText(ctl::kDlgMeasureTotal, 0), LoadText(33));
     EXPECT_EQ(d->ItemCount(ctl::kDlgWorkingMode), 4);
     EXPECT_FALSE(d->IsVisible(ctl::kDlgRatioTotal));
     EXPECT_FALSE(d->IsEnabled(ctl::kDlgRatioTotal));
