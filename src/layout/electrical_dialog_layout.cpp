@@ -27,10 +27,20 @@ bool LayoutElectricalDialog(LayoutWindow& dialog, double modelCode) {
         body.AddLayout(headerRow, 18);
         body.AddSpacer(SpaceSmallHalf);
     }
+    // The status line (why the device could not be read) heads the space after the last row, so
+    // the grid keeps its places whether or not the dialog has one.
+    XCVerticalLayout status(dialog);
+    status.AddSpacer(SpaceSmallHalf);
+    status.AddControl(ctl::kStatusText, SizeText);
+    status.AddSpacer(100);
     for (int k = 0; k < 4; ++k) {
         FillValueRow(valueRows[k], ctl::kDlgValueRowLabels[k], columns);
         body.AddLayout(valueRows[k], SizeRow);
-        body.AddSpacer(stretchAfterRow);
+        if (k < 3) {
+            body.AddSpacer(stretchAfterRow);
+        } else {
+            body.AddLayout(status, stretchAfterRow);
+        }
     }
 
     XCHoritzontalLayout buttons(dialog);

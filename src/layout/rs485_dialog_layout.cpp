@@ -11,6 +11,13 @@ bool LayoutRs485Dialog(LayoutWindow& dialog) {
     XCHoritzontalLayout buttons(dialog);
     FillDialogButtons(buttons);
 
+    // The status line (why the device could not be read) sits at the top of the free space above
+    // the buttons, so the fields keep their places whether or not the dialog has one.
+    XCVerticalLayout status(dialog);
+    status.AddSpacer(SpaceSmall);
+    status.AddControl(ctl::kStatusText, SizeText);
+    status.AddSpacer(100);
+
     XCVerticalLayout root(dialog);
     root.margins.outerStart = SpaceSmall;
     root.margins.outerEnd = SpaceSmall;
@@ -18,7 +25,7 @@ bool LayoutRs485Dialog(LayoutWindow& dialog) {
     root.AddLabelledField(ctl::kDlgPortConfig, ctl::kDlgPortConfigLabel, SizeLabelledField);
     root.AddSpacer(SpaceSmall);
     root.AddLabelledField(ctl::kDlgStationNumber, ctl::kDlgStationNumberLabel, SizeLabelledField);
-    root.AddSpacer(100);
+    root.AddLayout(status, 100);
     root.AddLayout(buttons, SizeButton);
     root.AddSpacer(SpaceSmall);
 

@@ -31,11 +31,11 @@ FakeLayoutWindow MakeWindow(Window w, int width, int height, int edge = 2) {
             f.AddRange(1407, 1430);
             break;
         case Window::Rs485:
-            f.Add({ctl::kOk, ctl::kCancel});
+            f.Add({ctl::kOk, ctl::kCancel, ctl::kStatusText});
             f.AddRange(1501, 1504);
             break;
         case Window::Electrical:
-            f.Add({ctl::kOk, ctl::kCancel, ctl::kWorkingModeNote});
+            f.Add({ctl::kOk, ctl::kCancel, ctl::kWorkingModeNote, ctl::kStatusText});
             f.AddRange(1407, 1410);
             f.AddRange(1601, 1622);
             break;
@@ -159,12 +159,14 @@ INSTANTIATE_TEST_SUITE_P(
 // Fixed 8 + 35 + 8 + 35 + 28 + 8 = 122, A = 77 for the stretch. Port field slot 10..44: label
 // 12..24, field 26..44; station slot 53..87: label 55..67, field 69..87; buttons 165..192.
 // Buttons: A = 285 - 24 = 261, 50 % R(130.5) = 130: OK at 16, Cancel at 16 + 130 + 8 = 154.
+// Status box: the stretch 88..164 (77 px); untitled, so from 88 + E = 90; gap 8 -> 98..110.
 INSTANTIATE_TEST_SUITE_P(
     Rs485Dialog, WindowPlacementTest,
     testing::Values(PlacementCase{"PortConfigLabel", Window::Rs485, 0, 1502, {{8, 12, 285, 13}}},
                     PlacementCase{"PortConfig", Window::Rs485, 0, 1501, {{8, 26, 285, 19}}},
                     PlacementCase{"StationLabel", Window::Rs485, 0, 1504, {{8, 55, 285, 13}}},
                     PlacementCase{"Station", Window::Rs485, 0, 1503, {{8, 69, 285, 19}}},
+                    PlacementCase{"Status", Window::Rs485, 0, 1004, {{8, 98, 285, 13}}},
                     PlacementCase{"Ok", Window::Rs485, 0, ctl::kOk, {{16, 165, 130, 28}}},
                     PlacementCase{"Cancel", Window::Rs485, 0, ctl::kCancel, {{154, 165, 130, 28}}}),
     [](const auto& row) { return row.param.name; });
@@ -179,6 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
 //   One column: fixed 4 + 4 x 19 = 80, A = 165: 25 % R(41.25) = 41; rows at 16, 76, 136, 196.
 //   Rows: three gaps, A = 585 - 24 = 561: 16 % R(89.76) = 90 at 16, 21 % R(117.81) = 118 at 114.
 // Buttons: A = 585 - 24 = 561, 50 % R(280.5) = 280: OK at 16, Cancel at 304.
+// Status box after the last row, full body width 8..592: four columns 236..258, from 236 + E =
+// 238, gap 4 -> 242..254; one column 215..255, from 217, gap 4 -> 221..233.
 INSTANTIATE_TEST_SUITE_P(
     ElectricalDialog, WindowPlacementTest,
     testing::Values(
@@ -196,6 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"Ok", Window::Electrical, kThreeLine, ctl::kOk, {{16, 265, 280, 28}}},
         PlacementCase{
             "Cancel", Window::Electrical, kThreeLine, ctl::kCancel, {{304, 265, 280, 28}}},
+        PlacementCase{"Status", Window::Electrical, kThreeLine, 1004, {{8, 242, 585, 13}}},
+        PlacementCase{"OneLineStatus", Window::Electrical, kOneLine, 1004, {{8, 221, 585, 13}}},
         PlacementCase{"OneLineRatioLabel", Window::Electrical, kOneLine, 1603, {{16, 16, 90, 19}}},
         PlacementCase{"OneLineRatioL1", Window::Electrical, kOneLine, 1604, {{114, 16, 118, 19}}},
         PlacementCase{"OneLineDelayL1", Window::Electrical, kOneLine, 1619, {{114, 196, 118, 19}}},
