@@ -49,3 +49,24 @@ for link in "--modbus-tcp ${address[modbus-tcp]}" "--tcp ${address[tcp]}" \
     # shellcheck disable=SC2086 # the link is two words on purpose
     "$bin/zelctl" read $link
 done
+
+# With a display, the desktop tool opens on the same simulator over Modbus TCP. It runs from a
+# scratch copy of the program folder, so the settings it writes never touch the user's copy.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$bin/zel" ]; then
+    app="$work/program"
+    cp -r "$bin" "$app"
+    rm -f "$app/default.xcfg" "$app/default.xcfg.bad"
+    port=${address[modbus-tcp]##*:}
+    printf '%s' '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>' \
+        '<config><productName>ZEL Software</productName><icono>Tarvolin.ico</icono>' \
+        '<timeRefresh>10</timeRefresh><comType>3</comType><stNum>1</stNum>' \
+        '<portConfig>0</portConfig><port>-1</port><ipAddress>127.0.0.1</ipAddress>' \
+        "<ipSocket>$port</ipSocket></config>" > "$app/default.xcfg"
+    echo
+    echo "Opening the desktop tool on ModbusTCP 127.0.0.1:$port: press Update to read the device;"
+    echo "close the window to end the demonstration."
+    "$app/zel" || true
+else
+    echo
+    echo "No display: the desktop tool was not opened (run this from a desktop session to see it)."
+fi
