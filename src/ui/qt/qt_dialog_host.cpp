@@ -73,6 +73,7 @@ QtDialogHost::QtDialogHost(QtToolkit& toolkit, const DialogTemplate& dialogTempl
       toolkit_(toolkit),
       template_(dialogTemplate),
       handler_(handler),
+      layout_(this, [this](int id) { return Control(id); }),
       title_(dialogTemplate.caption) {
     QFont font = QApplication::font();
     font.setPointSize(dialogTemplate.fontPoints);
@@ -297,42 +298,28 @@ void QtDialogHost::MoveControl(int id, int x, int y, int width, int height, bool
             const int side = std::clamp(height - 8, 16, 32);
             button->setIconSize(QSize(side, side));
         }
-        entry->widget->setGeometry(x, y, std::max(0, width), std::max(0, height));
-        if (repaint) {
-            entry->widget->update();
-        }
+        layout_.MoveControl(id, x, y, width, height, repaint);
     });
 }
 
 LayoutRect QtDialogHost::ClientRect() const {
-    return OnGuiThread([&] { return LayoutRect{0, 0, width(), height()}; });
+    return OnGuiThread([&] { return layout_.ClientRect(); });
 }
 
 LayoutRect QtDialogHost::ControlRect(int id) const {
-    return OnGuiThread([&] {
-        const ControlEntry* entry = Find(id);
-        if (entry == nullptr) {
-            return LayoutRect{};
-        }
-        const QRect r = entry->widget->geometry();
-        return LayoutRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
-    });
+    return OnGuiThread([&] { return layout_.ControlRect(id); });
 }
 
 void QtDialogHost::SetDropDownReach(int id, int pixelsBelow) {
-    OnGuiThread([&] {
-        const ControlEntry* entry = Find(id);
-        auto* combo = entry == nullptr ? nullptr : qobject_cast<QComboBox*>(entry->widget);
-        if (combo == nullptr) {
-            return;
-        }
-        const int line = std::max(1, combo->fontMetrics().height() + 2);
-        combo->setMaxVisibleItems(std::max(1, pixelsBelow / line));
-    });
+    OnGuiThread([&] { layout_.SetDropDownReach(id, pixelsBelow); });
 }
 
 void QtDialogHost::InvalidateAll() {
-    OnGuiThread([&] { update(); });
+    OnGuiThread([&] { layout_.InvalidateAll(); });
+}
+
+int QtDialogHost::EdgeHeight() const {
+    return OnGuiThread([&] { return layout_.EdgeHeight(); });
 }
 
 // ---- DialogHost.

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "ui/layout_qt/qt_layout_window.h"
 #include "ui/logic/dialog_host.h"
 #include "ui/logic/dialog_templates.h"
 
@@ -40,7 +41,7 @@ public:
     LayoutRect ControlRect(int id) const override;
     void SetDropDownReach(int id, int pixelsBelow) override;
     void InvalidateAll() override;
-    int EdgeHeight() const override { return 2; }
+    int EdgeHeight() const override;
 
     // ---- DialogHost.
     void SetText(int id, const std::u16string& text) override;
@@ -103,6 +104,7 @@ private:
     const DialogTemplate& template_;
     DialogHandler& handler_;
     std::map<int, ControlEntry> controls_;
+    QtLayoutWindow layout_;  // the layout engine's view of the widgets above
     std::map<int, QTimer*> timers_;
     std::u16string title_;
     int baseX_ = 1;
