@@ -459,9 +459,7 @@ TEST_F(QtToolkitTest, EveryIconResourceRendersAndFilesLoadOnlyWhenImages) {
 }
 
 TEST_F(QtToolkitTest, ShippedIconFileHoldsSeveralSizes) {
-    const char* programDir = std::getenv("ZEL_PROGRAM_DIR");
-    ASSERT_NE(programDir, nullptr) << "run through ctest";
-    const std::string path = std::string(programDir) + "/Tarvolin.ico";
+    const std::string path = std::string(std::getenv("ZEL_PROGRAM_DIR")) + "/Tarvolin.ico";
     EXPECT_TRUE(toolkit.LoadIconFile(path).IsValid());
     QImageReader reader(QString::fromStdString(path));
     EXPECT_EQ(reader.format(), QByteArray("ico"));

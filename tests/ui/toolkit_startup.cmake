@@ -5,8 +5,5 @@ target_link_libraries(toolkit_instance_lock_test PRIVATE zel_platform)
 if(ZEL_BUILD_GUI)
     zel_test(toolkit_startup_test integration ${CMAKE_CURRENT_LIST_DIR}/toolkit_startup_test.cpp)
     target_link_libraries(toolkit_startup_test PRIVATE zel_platform)
-    # The text catalogs the string tables are built from.
-    target_compile_definitions(toolkit_startup_test PRIVATE
-                               ZEL_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     add_dependencies(toolkit_startup_test zel)
 endif()

@@ -37,7 +37,7 @@ std::string ReadFile(const fs::path& path) {
 
 // Text `number` of the English catalog the string tables are built from.
 std::string CatalogText(int number) {
-    std::ifstream catalog(fs::path(ZEL_TEST_SOURCE_DIR) / "res/strings/en.txt");
+    std::ifstream catalog(fs::path(std::getenv("ZEL_SOURCE_DIR")) / "res/strings/en.txt");
     const std::string prefix = std::to_string(number) + "\t";
     for (std::string line; std::getline(catalog, line);) {
         if (line.rfind(prefix, 0) == 0) {
@@ -144,9 +144,7 @@ protected:
 
     // A copy of the program folder, with or without its string tables.
     fs::path MakeProgramFolder(const std::string& name, bool withTables) {
-        const char* programDir = std::getenv("ZEL_PROGRAM_DIR");
-        EXPECT_NE(programDir, nullptr) << "run through ctest";
-        const fs::path source = programDir == nullptr ? fs::path(".") : fs::path(programDir);
+        const fs::path source = std::getenv("ZEL_PROGRAM_DIR");
         const fs::path folder = root_ / name;
         fs::create_directory(folder);
         fs::copy_file(source / "zel", folder / "zel");
