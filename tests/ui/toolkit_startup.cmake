@@ -7,3 +7,7 @@ if(ZEL_BUILD_GUI)
     target_link_libraries(toolkit_startup_test PRIVATE zel_platform)
     add_dependencies(toolkit_startup_test zel)
 endif()
+
+zel_test(toolkit_startup_headless_test unit
+         ${CMAKE_CURRENT_LIST_DIR}/toolkit_startup_headless_test.cpp)
+target_link_libraries(toolkit_startup_headless_test PRIVATE zel_startup zel_ui_headless)
