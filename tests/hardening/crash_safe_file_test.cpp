@@ -82,6 +82,10 @@ struct CrashCase {
     int (*version)(const std::string& file);
 };
 
+void PrintTo(const CrashCase& c, std::ostream* os) {
+    *os << c.kind;
+}
+
 class CrashSafeFile : public testing::TestWithParam<CrashCase> {};
 
 TEST_P(CrashSafeFile, SigkillWhileSavingLeavesOneCompleteVersion) {
