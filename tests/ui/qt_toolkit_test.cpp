@@ -80,10 +80,11 @@ TEST_P(QtTemplates, EveryControlHasItsKindTextAndTabPlace) {
                 focusable.push_back(widget);
                 break;
             case ControlKind::Edit:
-            case ControlKind::DigitsEdit: {
+            case ControlKind::DigitsEdit:
+            case ControlKind::DecimalEdit: {
                 auto* edit = qobject_cast<QLineEdit*>(widget);
                 ASSERT_NE(edit, nullptr);
-                EXPECT_EQ(edit->validator() != nullptr, c.kind == ControlKind::DigitsEdit);
+                EXPECT_EQ(edit->validator() != nullptr, c.kind != ControlKind::Edit);
                 focusable.push_back(widget);
                 break;
             }

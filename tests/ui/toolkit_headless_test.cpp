@@ -347,3 +347,25 @@ TEST(HeadlessIconFiles, EmptyPathIsInvalid) {
 }
 
 }  // namespace
+
+// What a user can type into each kind of edit field, the same rule for both toolkits.
+TEST(EditRules, FieldKindsTakeWhatTheirPatternAllows) {
+    struct Row {
+        ControlKind kind;
+        std::u16string text;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {ControlKind::DigitsEdit, u"0123", true},    {ControlKind::DigitsEdit, u"", true},
+        {ControlKind::DigitsEdit, u"1.5", false},    {ControlKind::DigitsEdit, u" 1", false},
+        {ControlKind::DecimalEdit, u"230", true},    {ControlKind::DecimalEdit, u"230.5", true},
+        {ControlKind::DecimalEdit, u"230,5", true},  {ControlKind::DecimalEdit, u"230.", true},
+        {ControlKind::DecimalEdit, u".5", true},     {ControlKind::DecimalEdit, u"230.55", false},
+        {ControlKind::DecimalEdit, u"1.2.3", false}, {ControlKind::DecimalEdit, u"-1", false},
+        {ControlKind::DecimalEdit, u"1e3", false},   {ControlKind::Edit, u"any text", true},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(EditAccepts(row.kind, row.text), row.accepted)
+            << std::string(row.text.begin(), row.text.end());
+    }
+}

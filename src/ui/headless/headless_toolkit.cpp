@@ -161,8 +161,7 @@ bool HeadlessDialog::UserType(int id, const std::u16string& text) {
     if (control == nullptr || !IsEditField(control->tmpl->kind)) {
         return false;
     }
-    if (control->tmpl->kind == ControlKind::DigitsEdit &&
-        !std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+    if (!EditAccepts(control->tmpl->kind, text)) {
         return false;
     }
     control->text = text;

@@ -85,6 +85,7 @@ constexpr ControlTemplate kRs485Controls[] = {
     {ctl::kDlgPortConfig, K::DropDownList, u""},
     {ctl::kDlgStationNumberLabel, K::LabelLeft, u"*StNum"},
     {ctl::kDlgStationNumber, K::DigitsEdit, u""},
+    {ctl::kStatusText, K::LabelRight, u""},
     {ctl::kOk, K::DefaultPushButton, u"Aceptar"},
     {ctl::kCancel, K::PushButton, u"Cancelar"},
 };
@@ -108,15 +109,17 @@ constexpr ControlTemplate kElectricalControls[] = {
     {ctl::kDlgMeasureL3, K::DropDownList, u""},
     {ctl::kDlgMeasureTotal, K::DropDownList, u""},
     {ctl::kDlgThresholdLabel, K::LabelLeft, u"*Valor umbral"},
-    {ctl::kDlgThresholdL1, K::DigitsEdit, u""},
-    {ctl::kDlgThresholdL2, K::DigitsEdit, u""},
-    {ctl::kDlgThresholdL3, K::DigitsEdit, u""},
+    // A line threshold under the voltage measure is held in tenths and typed with one decimal.
+    {ctl::kDlgThresholdL1, K::DecimalEdit, u""},
+    {ctl::kDlgThresholdL2, K::DecimalEdit, u""},
+    {ctl::kDlgThresholdL3, K::DecimalEdit, u""},
     {ctl::kDlgThresholdTotal, K::DigitsEdit, u""},
     {ctl::kDlgDelayLabel, K::LabelLeft, u"*Retardo valor umbral"},
     {ctl::kDlgDelayL1, K::DigitsEdit, u""},
     {ctl::kDlgDelayL2, K::DigitsEdit, u""},
     {ctl::kDlgDelayL3, K::DigitsEdit, u""},
     {ctl::kDlgDelayTotal, K::DigitsEdit, u""},
+    {ctl::kStatusText, K::LabelRight, u""},
     {ctl::kOk, K::DefaultPushButton, u"Aceptar"},
     {ctl::kCancel, K::PushButton, u"Cancelar"},
 };
@@ -143,7 +146,8 @@ const ControlTemplate* FindControl(const DialogTemplate& dialog, int id) {
 }
 
 bool IsEditField(ControlKind kind) {
-    return kind == ControlKind::Edit || kind == ControlKind::DigitsEdit;
+    return kind == ControlKind::Edit || kind == ControlKind::DigitsEdit ||
+           kind == ControlKind::DecimalEdit;
 }
 
 bool IsButton(ControlKind kind) {
@@ -152,4 +156,32 @@ bool IsButton(ControlKind kind) {
 
 bool IsInteractive(ControlKind kind) {
     return IsEditField(kind) || IsButton(kind) || kind == ControlKind::DropDownList;
+}
+
+const char* EditPattern(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::DigitsEdit:
+            return "[0-9]*";
+        case ControlKind::DecimalEdit:
+            return "[0-9]*([.,][0-9]?)?";
+        default:
+            return "";
+    }
+}
+
+bool EditAccepts(ControlKind kind, const std::u16string& text) {
+    auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    if (kind == ControlKind::DigitsEdit) {
+        return std::all_of(text.begin(), text.end(), isDigit);
+    }
+    if (kind == ControlKind::DecimalEdit) {
+        auto point = std::find_if(text.begin(), text.end(),
+                                  [](char16_t c) { return c == u'.' || c == u','; });
+        if (!std::all_of(text.begin(), point, isDigit)) {
+            return false;
+        }
+        return point == text.end() ||
+               (text.end() - point <= 2 && std::all_of(point + 1, text.end(), isDigit));
+    }
+    return true;
 }

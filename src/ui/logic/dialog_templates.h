@@ -5,6 +5,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 enum class ControlKind {
@@ -16,6 +17,7 @@ enum class ControlKind {
     DropDownList,  // drop-down list without typing
     Edit,          // edit field
     DigitsEdit,    // edit field that takes digits only
+    DecimalEdit,   // edit field that takes digits with at most one decimal after '.' or ','
     PushButton,
     DefaultPushButton,
 };
@@ -54,3 +56,9 @@ const ControlTemplate* FindControl(const DialogTemplate& dialog, int id);
 bool IsInteractive(ControlKind kind);
 bool IsEditField(ControlKind kind);
 bool IsButton(ControlKind kind);
+
+// What an edit field of `kind` lets a user type, as a regular expression over the whole text
+// (the Qt validator); empty for a free edit field.
+const char* EditPattern(ControlKind kind);
+// True when `text` is a whole text an edit field of `kind` holds (the same rule as EditPattern).
+bool EditAccepts(ControlKind kind, const std::u16string& text);

@@ -139,11 +139,12 @@ void QtDialogHost::CreateControls() {
                 widget = new QComboBox(this);
                 break;
             case ControlKind::Edit:
-            case ControlKind::DigitsEdit: {
+            case ControlKind::DigitsEdit:
+            case ControlKind::DecimalEdit: {
                 auto* edit = new QLineEdit(text, this);
-                if (c.kind == ControlKind::DigitsEdit) {
+                if (c.kind != ControlKind::Edit) {
                     edit->setValidator(new QRegularExpressionValidator(
-                        QRegularExpression(QStringLiteral("[0-9]*")), edit));
+                        QRegularExpression(QString::fromUtf8(EditPattern(c.kind))), edit));
                 }
                 widget = edit;
                 break;
