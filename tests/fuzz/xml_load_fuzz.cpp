@@ -60,6 +60,12 @@ bool NamesRoundTrip(const XmlNode& node) {
         HasSurrogate(*node.name)) {
         return false;
     }
+    // Attributes are written unescaped: a '>' (an overlong C0 BE) would end the tag early.
+    for (const auto& [name, value] : node.attributes) {
+        if (name.find(u'>') != std::u16string::npos || value.find(u'>') != std::u16string::npos) {
+            return false;
+        }
+    }
     for (const auto& child : node.children) {
         if (!NamesRoundTrip(*child)) {
             return false;
