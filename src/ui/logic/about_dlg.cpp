@@ -14,7 +14,8 @@ constexpr std::size_t kTextCapacity = 256;
 
 constexpr const char16_t* kTitlePrefix = u"Acerca de ";
 constexpr const char16_t* kVersionSuffix = u", versión 1.1";
-constexpr const char16_t* kNotice = u"Configuración de analizadores ZEL por Modbus RTU y TCP.";
+// Short enough for the box's fixed line, which is laid out as drawn.
+constexpr const char16_t* kNotice = u"Analizadores ZEL One y Three";
 
 bool IsHighSurrogate(char16_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
