@@ -14,7 +14,8 @@ enum class FileWriteResult {
 
 // Writes `bytes` to a new file beside `path`, flushes it to disk and renames it over `path`.
 // An existing file keeps its permissions; a new one gets 0666 less the umask. A symbolic link
-// at `path` is written through, not replaced.
+// at `path` is written through, not replaced. Temporary files that earlier writers of `path`
+// left when they were killed mid-save are removed after a successful replace.
 FileWriteResult ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // Creates `folder` and every missing folder above it with `mode`. True when it exists

@@ -1,6 +1,8 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +60,37 @@ int CreateTempBeside(const std::string& target, std::string& tempName) {
     return -1;
 }
 
+// Removes the temporary files that writers of `target` killed mid-save left behind. Each name
+// carries its writer's process id; a file whose writer still runs may be in use and stays.
+void RemoveOrphanedTemps(const std::string& target) {
+    std::size_t slash = target.rfind('/');
+    const std::string folder = FolderOf(target);
+    const std::string prefix =
+        (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp";
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        std::string_view name(entry->d_name);
+        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) {
+            continue;
+        }
+        std::string_view rest = name.substr(prefix.size());
+        std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos ||
+            rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos ||
+            dash > 9) {
+            continue;
+        }
+        pid_t writer = static_cast<pid_t>(std::atol(std::string(rest.substr(0, dash)).c_str()));
+        if (writer > 0 && kill(writer, 0) != 0 && errno == ESRCH) {
+            unlink((folder + "/" + std::string(name)).c_str());
+        }
+    }
+    closedir(dir);
+}
+
 }  // namespace
 
 FileWriteResult ReplaceFileContents(const std::string& path, std::string_view bytes) {
@@ -77,6 +110,7 @@ FileWriteResult ReplaceFileContents(const std::string& path, std::string_view by
         unlink(tempName.c_str());
         return FileWriteResult::Failed;
     }
+    RemoveOrphanedTemps(target);
     // The rename itself becomes durable with the folder; best effort.
     int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {

@@ -197,8 +197,9 @@ TEST_F(ModbusTcp, ServerBusyResendsAfter100MsUnderNextIdentifier) {
         Bytes first = peer.Receive(12, 2000);
         ids.push_back(IdOf(first));
         bodies.push_back(ToHex(Bytes(first.begin() + 2, first.end())));
-        peer.Send(TcpException(ids.back(), 6));
+        // Time from before the send: the channel's 100 ms may start before Send returns here.
         auto busySent = Clock::now();
+        peer.Send(TcpException(ids.back(), 6));
         Bytes again = peer.Receive(12, 2000);
         gap = MsSince(busySent);
         ids.push_back(IdOf(again));
