@@ -237,4 +237,30 @@ TEST_F(ZelStartup, KilledCopyFreesTheGuardAtOnce) {
     EXPECT_EQ(ReadFile(root_ / "next.log"), "dialog: 102\n");
 }
 
+TEST_F(ZelStartup, OfTwoCopiesStartedTogetherExactlyOneRuns) {
+    auto a = Start(program_, "a.log");
+    auto b = Start(program_, "b.log");
+    // The one that lost the race says so and ends; the winner keeps its window open.
+    std::optional<int> aExit;
+    std::optional<int> bExit;
+    const platform::Deadline deadline(kStartLimitMs);
+    while (!aExit && !bExit && !deadline.Expired()) {
+        aExit = a->WaitExit(10);
+        bExit = b->WaitExit(10);
+    }
+    // Give the other one the time it would need to end as well, had both been let in.
+    if (aExit && !bExit) {
+        bExit = b->WaitExit(500);
+    } else if (bExit && !aExit) {
+        aExit = a->WaitExit(500);
+    }
+    ASSERT_NE(aExit.has_value(), bExit.has_value()) << "exactly one copy must end";
+    const std::string loser = aExit ? "a.log" : "b.log";
+    const std::string winner = aExit ? "b.log" : "a.log";
+    EXPECT_EQ(aExit ? aExit : bExit, std::optional<int>(1));
+    EXPECT_EQ(ReadFile(root_ / loser), "message: " + CatalogText(1) + "\n");
+    ASSERT_TRUE(WaitForLogLine(root_ / winner, "dialog: 102", kStartLimitMs));
+    EXPECT_EQ(kill((aExit ? b : a)->Pid(), 0), 0);
+}
+
 }  // namespace
