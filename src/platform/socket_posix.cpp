@@ -59,6 +59,12 @@ SysError ResolveIpv4(const std::string& host, std::uint32_t& address) {
     if (host.empty()) {
         return SysError::HostNotFound;
     }
+    // An address in numbers needs no name service (which would load and read its own files).
+    in_addr numeric{};
+    if (inet_aton(host.c_str(), &numeric) != 0) {
+        address = ntohl(numeric.s_addr);
+        return SysError::None;
+    }
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
