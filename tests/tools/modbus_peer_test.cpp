@@ -40,7 +40,7 @@ protected:
     }
     // Starts the peer on Modbus TCP and returns its HOST:PORT, empty on failure.
     std::string StartTcpPeer(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> argv = {ProgramPath("modbus_peer_server"), "tcp"};
+        std::vector<std::string> argv = {std::string(ZEL_PEER_SERVER), "tcp"};
         argv.insert(argv.end(), extra.begin(), extra.end());
         if (!peer.Start(argv)) {
             return {};
@@ -89,7 +89,7 @@ TEST_F(LibmodbusPeer, ReadsRtuAcrossAPtyPair) {
     const int holder = open(ours.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(holder, 0);
 
-    ASSERT_TRUE(peer.Start({ProgramPath("modbus_peer_server"), "rtu", theirs}));
+    ASSERT_TRUE(peer.Start({std::string(ZEL_PEER_SERVER), "rtu", theirs}));
     ASSERT_EQ(peer.ReadLines(1).size(), 1u);
     const ProgramResult read = Run({"read", "--serial", ours, "--config", "4", "--json"});
     EXPECT_EQ(read.exitCode, 0) << read.err;
