@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "comm/channel_timing.h"
+#include "comm/reply_loop.h"
 #include "comm/tcp_link.h"
 #include "platform/socket.h"
 #include "platform/tick.h"
@@ -50,14 +51,7 @@ bool XCConnectionGMBTCP::Reconnect() {
 }
 
 bool XCConnectionGMBTCP::PrepareToSend() {
-    if (!platform::HasPeer(socket) && !Reconnect()) {
-        return false;
-    }
-    // A peer that closed its side while we were away shows up here as end of input.
-    if (platform::DiscardWaiting(socket) != platform::DrainResult::Empty) {
-        return Reconnect() && platform::DiscardWaiting(socket) == platform::DrainResult::Empty;
-    }
-    return true;
+    return ReadyToSend(socket, [this] { return Reconnect(); });
 }
 
 bool XCConnectionGMBTCP::SendRequest(XCDeviceTransaction& transaction) {
@@ -93,41 +87,21 @@ bool XCConnectionGMBTCP::SendFramed(XCDeviceTransaction& transaction) {
 }
 
 void XCConnectionGMBTCP::ReceiveReply(XCDeviceTransaction& transaction) {
-    platform::Deadline deadline(ResponseLimit(kModbusTcpWaitMs, extraTimeout));
-    std::uint8_t scratch[kSocketScratchSize];
     bool reconnected = false;
-    while (!deadline.Expired()) {
-        if (!IsOpen()) {
-            transaction.SetState(TransactionState::Failed);
-            return;
-        }
-        platform::ReceiveResult piece =
-            platform::Receive(socket, scratch, kSocketScratchSize, deadline.Remaining());
-        if (piece.status == platform::ReceiveStatus::TimedOut) {
-            break;
-        }
-        if (piece.status != platform::ReceiveStatus::Data) {
-            // The request is lost with the connection; a fresh one serves the next request. A
-            // peer that drops that one too gets no further tries.
-            if (reconnected) {
-                break;
+    ReceiveFramedReply<kSocketScratchSize>(
+        transaction, ResponseLimit(kModbusTcpWaitMs, extraTimeout),
+        [&](std::uint8_t* into, int capacity, int waitMs) {
+            return ReceiveStreamPiece(socket, into, capacity, waitMs);
+        },
+        [&](const std::uint8_t* bytes, int count) {
+            Trace(TraceDirection::Received, bytes, count);
+            if (transaction.OnTcpData(transactionId, bytes, count) == kServerDeviceBusy) {
+                platform::SleepMs(kBusyResendDelayMs);
+                return ResendRequest(transaction);
             }
-            reconnected = true;
-            Reconnect();
-            continue;
-        }
-        Trace(TraceDirection::Received, scratch, piece.count);
-        if (transaction.OnTcpData(transactionId, scratch, piece.count) == kServerDeviceBusy) {
-            platform::SleepMs(kBusyResendDelayMs);
-            if (!ResendRequest(transaction)) {
-                return;
-            }
-        }
-        if (transaction.GetState() != TransactionState::Pending) {
-            return;
-        }
-    }
-    transaction.SetState(TransactionState::TimedOut);
+            return true;
+        },
+        [&] { return ReconnectOnce(reconnected, [this] { Reconnect(); }); });
 }
 
 void XCConnectionGMBTCP::Transact(XCDeviceTransaction& transaction, bool waitResponse) {

@@ -1,6 +1,7 @@
 // Modbus RTU frames, CRC included, carried unchanged in a TCP stream.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "comm/connection.h"
@@ -34,6 +35,9 @@ private:
     bool Reconnect();
     // Connected, with nothing stale waiting; reconnects when the connection proves dead.
     bool PrepareToSend();
+    // Sends `bytes` and traces what went out; true when all of it did. A send error reconnects,
+    // so the next request finds a fresh connection.
+    bool SendRequest(const std::uint8_t* bytes, int length);
 
     std::string address;
     int port;

@@ -5,6 +5,7 @@
 
 #include "comm/channel_timing.h"
 #include "comm/raw_reply.h"
+#include "comm/reply_loop.h"
 #include "platform/tick.h"
 
 namespace {
@@ -60,50 +61,43 @@ void XCConnectionGUDP::Close() {
     platform::CloseSocket(socket);
 }
 
+bool XCConnectionGUDP::SendRequest(const std::uint8_t* bytes, int length) {
+    // Late answers to an earlier request must not pass for this one's.
+    (void)platform::DiscardWaiting(socket);
+    platform::SysError error{};
+    int sent = platform::SendTo(socket, remote, bytes, length, error);
+    Trace(TraceDirection::Sent, bytes, sent);
+    return sent == length;
+}
+
 void XCConnectionGUDP::Transact(XCDeviceTransaction& transaction, bool waitResponse) {
     if (transaction.GetState() == TransactionState::Idle) {
         return;
     }
     KeepSilent(transaction.GetSendDelay());
-    if (!IsOpen()) {
-        transaction.SetState(TransactionState::Failed);
-        return;
-    }
-    // Late answers to an earlier request must not pass for this one's.
-    (void)platform::DiscardWaiting(socket);
-    int length = transaction.GetRequestLength();
-    platform::SysError error{};
-    int sent = platform::SendTo(socket, remote, transaction.GetBuffer(), length, error);
-    Trace(TraceDirection::Sent, transaction.GetBuffer(), sent);
-    if (sent != length) {
+    if (!IsOpen() || !SendRequest(transaction.GetBuffer(), transaction.GetRequestLength())) {
         transaction.SetState(TransactionState::Failed);
         return;
     }
     if (!waitResponse) {
         return;
     }
-    platform::Deadline deadline(ResponseLimit(transaction.GetResponseTimeout(), extraTimeout));
-    std::uint8_t scratch[kSocketScratchSize];
-    while (!deadline.Expired()) {
-        platform::ReceiveResult datagram =
-            platform::Receive(socket, scratch, kSocketScratchSize, deadline.Remaining());
-        if (datagram.status == platform::ReceiveStatus::TimedOut) {
-            break;
-        }
-        if (datagram.status != platform::ReceiveStatus::Data) {
-            transaction.SetState(TransactionState::Failed);
-            return;
-        }
-        if (datagram.count == 0) {
-            continue;
-        }
-        Trace(TraceDirection::Received, scratch, datagram.count);
-        transaction.OnRtuData(scratch, datagram.count);
-        if (transaction.GetState() != TransactionState::Pending) {
-            return;
-        }
-    }
-    transaction.SetState(TransactionState::TimedOut);
+    ReceiveFramedReply<kSocketScratchSize>(
+        transaction, ResponseLimit(transaction.GetResponseTimeout(), extraTimeout),
+        [&](std::uint8_t* into, int capacity, int waitMs) {
+            Piece datagram = PieceOf(platform::Receive(socket, into, capacity, waitMs));
+            // An empty datagram holds no part of a frame.
+            if (datagram.status == PieceStatus::Data && datagram.count == 0) {
+                datagram.status = PieceStatus::Empty;
+            }
+            return datagram;
+        },
+        [&](const std::uint8_t* bytes, int count) {
+            Trace(TraceDirection::Received, bytes, count);
+            transaction.OnRtuData(bytes, count);
+            return true;
+        },
+        [] { return LossAction::Fail; });
 }
 
 void XCConnectionGUDP::RawExchange(XCRawRequest& request) {
@@ -111,45 +105,21 @@ void XCConnectionGUDP::RawExchange(XCRawRequest& request) {
         return;
     }
     KeepSilent(request.sendDelay);
-    if (!IsOpen()) {
-        request.state = static_cast<int>(TransactionState::Failed);
-        return;
-    }
-    (void)platform::DiscardWaiting(socket);
-    platform::SysError error{};
-    int sent = platform::SendTo(socket, remote, request.sendData, request.sendLength, error);
-    Trace(TraceDirection::Sent, request.sendData, sent);
-    if (sent != request.sendLength) {
+    if (!IsOpen() || !SendRequest(request.sendData, request.sendLength)) {
         request.state = static_cast<int>(TransactionState::Failed);
         return;
     }
     if (!request.waitResponse) {
         return;
     }
-    request.receivedLength = 0;
-    bool anyReceived = false;
-    platform::Deadline deadline(ResponseLimit(request.responseTimeout, extraTimeout));
-    std::uint8_t scratch[kSocketScratchSize];
-    while (!deadline.Expired()) {
-        int wait =
-            anyReceived ? std::min(deadline.Remaining(), kSocketRawGapMs) : deadline.Remaining();
-        platform::ReceiveResult datagram =
-            platform::Receive(socket, scratch, kSocketScratchSize, wait);
-        if (datagram.status == platform::ReceiveStatus::TimedOut) {
-            if (anyReceived) {
-                return;
-            }
-            continue;
-        }
-        if (datagram.status != platform::ReceiveStatus::Data) {
-            if (!anyReceived) {
-                request.state = static_cast<int>(TransactionState::Failed);
-            }
-            return;
-        }
-        Trace(TraceDirection::Received, scratch, datagram.count);
-        StoreRawReply(request, scratch, datagram.count);
-        anyReceived = true;
-    }
-    request.state = static_cast<int>(TransactionState::TimedOut);
+    // Raw replies have no frame to judge by, so an empty datagram counts as a (blank) reply.
+    ReceiveRawReply<kSocketScratchSize>(
+        request, ResponseLimit(request.responseTimeout, extraTimeout), kSocketRawGapMs,
+        [&](std::uint8_t* into, int capacity, int waitMs) {
+            return PieceOf(platform::Receive(socket, into, capacity, waitMs));
+        },
+        [&](const std::uint8_t* bytes, int count) {
+            Trace(TraceDirection::Received, bytes, count);
+        },
+        [] { return LossAction::Fail; });
 }

@@ -32,6 +32,10 @@ public:
     int GetPort() const { return port; }
 
 private:
+    // Drops late datagrams, sends `bytes` as one datagram and traces what went out; true when
+    // all of it did.
+    bool SendRequest(const std::uint8_t* bytes, int length);
+
     std::string address;
     int port;
     platform::Ipv4Endpoint remote;

@@ -5,6 +5,7 @@
 
 #include "comm/channel_timing.h"
 #include "comm/raw_reply.h"
+#include "comm/reply_loop.h"
 #include "platform/com_port.h"
 #include "platform/tick.h"
 
@@ -73,43 +74,52 @@ void XCConnectionRS::Close() {
     port.Close();
 }
 
+bool XCConnectionRS::SendRequest(const std::uint8_t* bytes, int length) {
+    port.DiscardInput();  // a stale byte must not pass for the start of the reply
+    int written = port.Write(bytes, length);
+    Trace(TraceDirection::Sent, bytes, written);
+    return written == length;
+}
+
+Piece XCConnectionRS::ReadPiece(std::uint8_t* into, int wanted, int waitMs) {
+    platform::ReadResult piece = port.Read(into, wanted, waitMs);
+    switch (piece.status) {
+        case platform::ReadStatus::Data:
+            return {PieceStatus::Data, piece.count};
+        case platform::ReadStatus::TimedOut:
+            return {PieceStatus::Silence, 0};
+        case platform::ReadStatus::Closed:
+        case platform::ReadStatus::Failed:
+            break;
+    }
+    return {PieceStatus::Lost, 0};
+}
+
 void XCConnectionRS::Transact(XCDeviceTransaction& transaction, bool waitResponse) {
     if (transaction.GetState() == TransactionState::Idle) {
         return;
     }
     KeepSilent(transaction.GetSendDelay());
-    port.DiscardInput();  // a stale byte must not pass for the start of the reply
-    int length = transaction.GetRequestLength();
-    int written = port.Write(transaction.GetBuffer(), length);
-    Trace(TraceDirection::Sent, transaction.GetBuffer(), written);
-    if (written != length) {
+    if (!SendRequest(transaction.GetBuffer(), transaction.GetRequestLength())) {
         transaction.SetState(TransactionState::Failed);
         return;
     }
     if (!waitResponse) {
         return;
     }
-    platform::Deadline deadline(ResponseLimit(transaction.GetResponseTimeout(), extraTimeout));
-    std::uint8_t scratch[kSerialScratchSize];
-    while (!deadline.Expired()) {
-        // Never more than the reply still lacks, so the bytes of the next frame stay queued.
-        int wanted = std::clamp(transaction.GetRemaining(), 1, kSerialScratchSize);
-        platform::ReadResult piece = port.Read(scratch, wanted, deadline.Remaining());
-        if (piece.status == platform::ReadStatus::TimedOut) {
-            break;
-        }
-        if (piece.status != platform::ReadStatus::Data) {
-            // The device went away: no reply can come any more.
-            transaction.SetState(TransactionState::Failed);
-            return;
-        }
-        Trace(TraceDirection::Received, scratch, piece.count);
-        transaction.OnRtuData(scratch, piece.count);
-        if (transaction.GetState() != TransactionState::Pending) {
-            return;
-        }
-    }
-    transaction.SetState(TransactionState::TimedOut);
+    ReceiveFramedReply<kSerialScratchSize>(
+        transaction, ResponseLimit(transaction.GetResponseTimeout(), extraTimeout),
+        [&](std::uint8_t* into, int capacity, int waitMs) {
+            // Never more than the reply still lacks, so the bytes of the next frame stay queued.
+            return ReadPiece(into, std::clamp(transaction.GetRemaining(), 1, capacity), waitMs);
+        },
+        [&](const std::uint8_t* bytes, int count) {
+            Trace(TraceDirection::Received, bytes, count);
+            transaction.OnRtuData(bytes, count);
+            return true;
+        },
+        // The device went away: no reply can come any more.
+        [] { return LossAction::Fail; });
 }
 
 void XCConnectionRS::RawExchange(XCRawRequest& request) {
@@ -117,39 +127,20 @@ void XCConnectionRS::RawExchange(XCRawRequest& request) {
         return;
     }
     KeepSilent(request.sendDelay);
-    port.DiscardInput();
-    int written = port.Write(request.sendData, request.sendLength);
-    Trace(TraceDirection::Sent, request.sendData, written);
-    if (written != request.sendLength) {
+    if (!SendRequest(request.sendData, request.sendLength)) {
         request.state = static_cast<int>(TransactionState::Failed);
         return;
     }
     if (!request.waitResponse) {
         return;
     }
-    request.receivedLength = 0;
-    bool anyReceived = false;
-    platform::Deadline deadline(ResponseLimit(request.responseTimeout, extraTimeout));
-    std::uint8_t scratch[kSerialScratchSize];
-    while (!deadline.Expired()) {
-        int wait =
-            anyReceived ? std::min(deadline.Remaining(), kSerialRawGapMs) : deadline.Remaining();
-        platform::ReadResult piece = port.Read(scratch, kSerialScratchSize, wait);
-        if (piece.status == platform::ReadStatus::TimedOut) {
-            if (anyReceived) {
-                return;
-            }
-            continue;
-        }
-        if (piece.status != platform::ReadStatus::Data) {
-            if (!anyReceived) {
-                request.state = static_cast<int>(TransactionState::Failed);
-            }
-            return;
-        }
-        Trace(TraceDirection::Received, scratch, piece.count);
-        StoreRawReply(request, scratch, piece.count);
-        anyReceived = true;
-    }
-    request.state = static_cast<int>(TransactionState::TimedOut);
+    ReceiveRawReply<kSerialScratchSize>(
+        request, ResponseLimit(request.responseTimeout, extraTimeout), kSerialRawGapMs,
+        [&](std::uint8_t* into, int capacity, int waitMs) {
+            return ReadPiece(into, capacity, waitMs);
+        },
+        [&](const std::uint8_t* bytes, int count) {
+            Trace(TraceDirection::Received, bytes, count);
+        },
+        [] { return LossAction::Fail; });
 }

@@ -6,6 +6,8 @@
 #include "comm/connection.h"
 #include "platform/serial_port.h"
 
+struct Piece;
+
 class XCConnectionRS : public XCConnection {
 public:
     // A closed channel on COM`comPort` (see platform/com_port.h for where that leads). `parity`
@@ -39,6 +41,10 @@ public:
 
 private:
     std::string DevicePath() const;
+    // Drops unread input, writes `bytes` and traces what went out; true when all of it did.
+    bool SendRequest(const std::uint8_t* bytes, int length);
+    // Reads at most `wanted` bytes within `waitMs`; a hang-up or read error is Lost.
+    Piece ReadPiece(std::uint8_t* into, int wanted, int waitMs);
 
     int comPort = 0;
     std::string devicePath;

@@ -40,3 +40,13 @@ bool ConnectTcp(int& socket, const std::string& address, int port, std::string* 
 void CloseTcp(int& socket) {
     platform::ShutdownAndClose(socket, kCloseLingerMs);
 }
+
+bool ReadyToSend(int& socket, const std::function<bool()>& reconnect) {
+    if (!platform::HasPeer(socket) && !reconnect()) {
+        return false;
+    }
+    if (platform::DiscardWaiting(socket) != platform::DrainResult::Empty) {
+        return reconnect() && platform::DiscardWaiting(socket) == platform::DrainResult::Empty;
+    }
+    return true;
+}

@@ -1,6 +1,7 @@
 // The socket operations both stream channels share.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Connects a new stream socket to `address` (a dotted IPv4 address or a host name, IPv4 only)
@@ -11,3 +12,8 @@ bool ConnectTcp(int& socket, const std::string& address, int port, std::string* 
 // Closes `socket` if valid: a connected socket is shut down for sending first and the peer given
 // 5 ms to take note. `socket` is invalid afterwards.
 void CloseTcp(int& socket);
+
+// Gets `socket` ready for a request: connected, with nothing stale waiting. Calls `reconnect`
+// (which renews `socket`) when there is no peer, or when the peer closed its side while we were
+// away (that shows up as end of input). False when no clean connection could be had.
+bool ReadyToSend(int& socket, const std::function<bool()>& reconnect);
