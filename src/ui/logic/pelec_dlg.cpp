@@ -6,18 +6,15 @@
 #include <string>
 
 #include "app/string_table.h"
-#include "config/settings.h"
-#include "config/utf.h"
 #include "layout/control_ids.h"
 #include "layout/window_layouts.h"
 #include "protocol/device_operations.h"
+#include "ui/logic/editing_dialog.h"
 
 namespace {
 
 // String-table texts of this dialog.
 constexpr unsigned kTitleText = 21;
-constexpr unsigned kOkText = 22;
-constexpr unsigned kCancelText = 23;
 constexpr unsigned kWorkingModeLabelText = 12;
 constexpr unsigned kWorkingModeNoteText = 58;
 constexpr unsigned kRatioLabelText = 27;
@@ -65,11 +62,6 @@ constexpr std::uint32_t kThresholdMax = 0xFFFFFFFF;
 
 // The measure code whose line thresholds the device keeps in tenths.
 constexpr int kTenthsMeasureCode = 1;
-
-IconRef LoadWindowIcon(Toolkit& toolkit) {
-    const IconRef icon = toolkit.LoadIconFile(WideToUtf8(ReadWindowIdentity().iconFile));
-    return icon.IsValid() ? icon : IconRef::Resource(icon::kApplication);
-}
 
 std::u16string DecimalText(std::uint32_t value) {
     const std::string digits = std::to_string(value);
@@ -137,12 +129,7 @@ DialogResult ZELPELECDlg::DoModal() {
 }
 
 void ZELPELECDlg::OnInitDialog(DialogHost& host) {
-    host.SetWindowIcon(windowIcon_);
-    host.SetTitle(LoadText(kTitleText));
-    host.SetText(ctl::kOk, LoadText(kOkText));
-    host.SetButtonIcon(ctl::kOk, IconRef::Resource(icon::kOk));
-    host.SetText(ctl::kCancel, LoadText(kCancelText));
-    host.SetButtonIcon(ctl::kCancel, IconRef::Resource(icon::kCancel));
+    ShowEditingFrame(host, windowIcon_, kTitleText);
     for (int i = 0; i < kThresholdLineCount; ++i) {
         host.SetText(ctl::kColumnHeads[i], kColumnNames[i]);
     }

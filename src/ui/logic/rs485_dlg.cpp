@@ -5,10 +5,10 @@
 
 #include "app/string_table.h"
 #include "config/settings.h"
-#include "config/utf.h"
 #include "layout/control_ids.h"
 #include "layout/window_layouts.h"
 #include "protocol/device_operations.h"
+#include "ui/logic/editing_dialog.h"
 
 namespace {
 
@@ -17,8 +17,6 @@ constexpr int kHighestStation = 255;
 
 // String-table texts of this dialog.
 constexpr unsigned kTitleText = 20;
-constexpr unsigned kOkText = 22;
-constexpr unsigned kCancelText = 23;
 constexpr unsigned kPortConfigLabelText = 6;
 constexpr unsigned kStationLabelText = 8;
 constexpr unsigned kConfirmText = 19;
@@ -27,11 +25,6 @@ constexpr unsigned kBadStationText = 26;
 constexpr unsigned kNoLinkText = 3;
 constexpr unsigned kNoAnswerText = 4;
 constexpr unsigned kDeviceBadStationText = 34;
-
-IconRef LoadWindowIcon(Toolkit& toolkit) {
-    const IconRef icon = toolkit.LoadIconFile(WideToUtf8(ReadWindowIdentity().iconFile));
-    return icon.IsValid() ? icon : IconRef::Resource(icon::kApplication);
-}
 
 // The station number field as the user sees it: digits only, 1 to 255. Anything else
 // (empty, signs, blanks, letters, values of any length beyond the range) is refused, so the
@@ -74,12 +67,7 @@ DialogResult ZELRS485Dlg::DoModal() {
 }
 
 void ZELRS485Dlg::OnInitDialog(DialogHost& host) {
-    host.SetWindowIcon(windowIcon_);
-    host.SetTitle(LoadText(kTitleText));
-    host.SetText(ctl::kOk, LoadText(kOkText));
-    host.SetButtonIcon(ctl::kOk, IconRef::Resource(icon::kOk));
-    host.SetText(ctl::kCancel, LoadText(kCancelText));
-    host.SetButtonIcon(ctl::kCancel, IconRef::Resource(icon::kCancel));
+    ShowEditingFrame(host, windowIcon_, kTitleText);
     host.SetText(ctl::kDlgPortConfigLabel, LoadText(kPortConfigLabelText));
     host.ClearItems(ctl::kDlgPortConfig);
     for (std::size_t i = 0; i < info_.portConfigTexts.size(); ++i) {
