@@ -5,7 +5,8 @@ if(TARGET zel_ui_headless AND TARGET zel_comm)
         ${CMAKE_CURRENT_LIST_DIR}/dialogs_fixture.cpp
         ${CMAKE_CURRENT_LIST_DIR}/dialogs_peer.cpp)
     target_include_directories(dialogs_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(dialogs_test_support PUBLIC GTest::gtest zel_protocol zel_app
+    target_link_libraries(dialogs_test_support PUBLIC GTest::gtest zel_protocol zel_app zel_comm
+                                               zel_ui_headless
                                                PRIVATE zel_warnings)
 
     zel_test(dialogs_headless_test integration

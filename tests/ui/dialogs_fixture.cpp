@@ -12,6 +12,7 @@
 #include <regex>
 
 #include "app/string_table.h"
+#include "comm/connection_gmbtcp.h"
 #include "protocol/device_registers.h"
 
 namespace reg = device_registers;
@@ -76,6 +77,20 @@ void DialogTest::WriteIconFile(const std::string& name) {
     static const unsigned char kIcoStart[] = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0};
     std::ofstream out(folder_ / name, std::ios::binary);
     out.write(reinterpret_cast<const char*>(kIcoStart), sizeof kIcoStart);
+}
+
+void DeviceDialogTest::SetUp() {
+    DialogTest::SetUp();
+    LoadAnalyser(peer_, AnalyserImage{});
+    channel_ = std::make_unique<XCConnectionGMBTCP>("127.0.0.1", peer_.Port());
+}
+
+std::vector<std::u16string> DeviceDialogTest::MessageTexts() const {
+    std::vector<std::u16string> texts;
+    for (const ShownMessage& message : toolkit_.Messages()) {
+        texts.push_back(message.text);
+    }
+    return texts;
 }
 
 SimProcess::SimProcess(const std::vector<std::string>& arguments) {

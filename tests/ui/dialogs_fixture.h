@@ -8,12 +8,15 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "comm/connection.h"
 #include "ui/dialogs_peer.h"
+#include "ui/headless/headless_toolkit.h"
 
 // Names a table row after its `name` member, in test names and in failure messages.
 struct RowName {
@@ -62,6 +65,20 @@ protected:
 
 private:
     std::filesystem::path previous_;
+};
+
+// A parameter dialog's test: the recording peer holds AnalyserImage{} and the channel is Modbus
+// TCP to it; dialogs run headless in toolkit_.
+class DeviceDialogTest : public DialogTest {
+protected:
+    void SetUp() override;
+
+    // The texts of the messages shown so far, in order.
+    std::vector<std::u16string> MessageTexts() const;
+
+    RecordingModbusPeer peer_;
+    std::unique_ptr<XCConnection> channel_;
+    HeadlessToolkit toolkit_;
 };
 
 // zel-sim serving Modbus TCP on 127.0.0.1 at a port the system picks; killed and reaped by

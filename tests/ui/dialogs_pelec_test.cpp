@@ -34,14 +34,8 @@ const std::vector<int> kThreeLineControls = {
     ctl::kDlgThresholdLabel, ctl::kDlgDelayLabel,  ctl::kDlgWorkingModeLabel,
     ctl::kWorkingModeNote};
 
-class ElectricalDialogTest : public DialogTest {
+class ElectricalDialogTest : public DeviceDialogTest {
 protected:
-    void SetUp() override {
-        DialogTest::SetUp();
-        LoadAnalyser(peer_, image_);
-        channel_ = std::make_unique<XCConnectionGMBTCP>("127.0.0.1", peer_.Port());
-    }
-
     void Load(const AnalyserImage& image) {
         image_ = image;
         LoadAnalyser(peer_, image_);
@@ -55,18 +49,7 @@ protected:
     }
     DialogResult Run(HeadlessToolkit::Script script) { return Run(script, channel_.get()); }
 
-    std::vector<std::u16string> MessageTexts() const {
-        std::vector<std::u16string> texts;
-        for (const ShownMessage& message : toolkit_.Messages()) {
-            texts.push_back(message.text);
-        }
-        return texts;
-    }
-
-    AnalyserImage image_;
-    RecordingModbusPeer peer_;
-    std::unique_ptr<XCConnection> channel_;
-    HeadlessToolkit toolkit_;
+    AnalyserImage image_;  // what the peer holds: the defaults until Load
 };
 
 TEST_F(ElectricalDialogTest, ThreeLineModelShowsWhatTheDeviceHolds) {

@@ -21,12 +21,10 @@ using ::PrintTo;  // names table rows in test names
 
 constexpr int kTemplate = dialog_template::kRs485;
 
-class Rs485DialogTest : public DialogTest {
+class Rs485DialogTest : public DeviceDialogTest {
 protected:
     void SetUp() override {
-        DialogTest::SetUp();
-        LoadAnalyser(peer_, AnalyserImage{});
-        channel_ = std::make_unique<XCConnectionGMBTCP>("127.0.0.1", peer_.Port());
+        DeviceDialogTest::SetUp();
         settings_.portConfig = 3;
         settings_.stNum = 7;
     }
@@ -39,18 +37,7 @@ protected:
     }
     DialogResult Run(HeadlessToolkit::Script script) { return Run(script, channel_.get()); }
 
-    std::vector<std::u16string> MessageTexts() const {
-        std::vector<std::u16string> texts;
-        for (const ShownMessage& message : toolkit_.Messages()) {
-            texts.push_back(message.text);
-        }
-        return texts;
-    }
-
-    RecordingModbusPeer peer_;
-    std::unique_ptr<XCConnection> channel_;
     ConnectionSettings settings_;
-    HeadlessToolkit toolkit_;
 };
 
 TEST_F(Rs485DialogTest, OpensWithTextsIconsAndTheWindowsValues) {
